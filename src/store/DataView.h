@@ -12,6 +12,9 @@
 //       return;                                   // the view is still in Insert with the values
 //   const qlonglong key = types.field("PIndex").toLongLong();   // re-read after post
 //
+// A posted new row becomes the current row and comes last until the rows are read
+// again (requery, sort, or a move of the master).
+//
 // A child view (made with a master) shows only the rows whose PSecIndex is the
 // master's current PIndex, follows every move of the master, is empty while the
 // master has no current row, and fills PSecIndex itself on append.
