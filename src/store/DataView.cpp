@@ -36,9 +36,10 @@ int codePointCount(const QString &text)
     return n;
 }
 
+// From the date and time as given: no time-zone lookups, which cost more than the post.
 QString isoText(const QDateTime &time)
 {
-    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return time.date().toString(Qt::ISODate) + QLatin1Char(' ') + time.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 int nextStatementViewId()

@@ -70,11 +70,14 @@ TDM::TDM(QObject *parent)
         connect(results, &DataView::currentDataChanged, this, [this, results] { emit currentResultChanged(results); });
     }
 
-    // A failure that undid a batch's uncommitted rows: show what the file really holds.
+    // A failure that undid a batch's uncommitted rows: show what the file really holds,
+    // once the failing post has returned.
     connection_.setRolledBackHandler([this] {
-        for (DataView *root : {&ADOTip, &ADOSinhro, &ADOTableTip, &ADOrepTip, &ADOSinhroRepTip})
-            if (root->isActive())
-                root->requery();
+        QMetaObject::invokeMethod(this, [this] {
+            for (DataView *root : {&ADOTip, &ADOSinhro, &ADOTableTip, &ADOrepTip, &ADOSinhroRepTip})
+                if (root->isActive())
+                    root->requery();
+        }, Qt::QueuedConnection);
     });
 }
 
