@@ -497,8 +497,27 @@ TEST_F(Views, CommandRunsOneStatementWithBoundValuesAndReportsFailure)
     EXPECT_EQ(c.rowsAffected(), 2);
 }
 
+TEST_F(Views, EmptyingTheBufferTakesProfileDaysWithTheirMeters)
+{
+    addBufferMeter("T", "1", "a");
+    ASSERT_TRUE(dm->ADOSinhroResult.append());
+    ASSERT_TRUE(dm->ADOSinhroResult.post());
+    ASSERT_TRUE(dm->ADOSDataProfile.append());
+    ASSERT_TRUE(dm->ADOSDataProfile.post());
+    ASSERT_TRUE(dm->ADOSinhroProfile.append());
+    ASSERT_TRUE(dm->ADOSinhroProfile.post());
+    for (const char *sql : {"DELETE FROM TSResult", "DELETE FROM TSProfile", "DELETE FROM TSTip"}) {
+        dm->ADOExport.setSql(QString::fromLatin1(sql));
+        ASSERT_TRUE(dm->ADOExport.execute()) << sql;
+    }
+    for (const char *table : {"TSTip", "TSResult", "TSDataProfile", "TSProfile"})
+        EXPECT_EQ(count(QString::fromLatin1(table)), 0) << table;
+}
+
 TEST_F(Views, RefusedPostInABatchLeavesEveryEarlierPostStored)
 {
+    addBufferMeter("T", "0", "a");
+    EXPECT_EQ(count("TSTip"), 1);   // outside a batch every post is committed at once
     {
         TDM::WriteBatch batch(*dm);
         addBufferMeter("T", "1", "a");
@@ -512,10 +531,10 @@ TEST_F(Views, RefusedPostInABatchLeavesEveryEarlierPostStored)
         EXPECT_EQ(addBufferMeter("TOO LONG TYPE NAME", "2", "b"), -1);
         // Another program sees the earlier rows now, while the batch is still open.
         EXPECT_EQ(count("TSProfile"), 100);
-        EXPECT_EQ(count("TSTip"), 1);
+        EXPECT_EQ(count("TSTip"), 2);
         addBufferMeter("T", "3", "c");
     }
-    EXPECT_EQ(count("TSTip"), 2);
+    EXPECT_EQ(count("TSTip"), 3);
 }
 
 TEST_F(Views, RowsOfAViewThatOutgrowsItsCacheStayCorrect)
