@@ -21,7 +21,7 @@ enum Result {
 };
 // Profile texts: the day's 7 items, then the slice's 4.
 enum Profile { TIME, DAY_HOUR, DAY_MIN, DAY_SEC, DAY_DATE, DAY_MON, DAY_YEAR, P_PLUS, P_MINUS, Q_PLUS, Q_MINUS };
-constexpr int slotCount = 30;
+using Kind = RecordParser::Kind;
 
 template <class F, class... T>
 auto lift(F f, const std::optional<T> &...args) -> std::optional<decltype(f(*args...))>
@@ -103,21 +103,56 @@ double roundBySize(double current)
     return current;
 }
 
-// The names recognised in a text of each kind, in slot order.
-template <std::size_t N, std::size_t M = 0>
-std::vector<QStringView> nameList(const std::array<const char16_t *, N> &first,
-                                  const std::array<const char16_t *, M> &second = {})
+// Every item name once, and per kind of record the slot that each name fills.
+class NameTable {
+public:
+    NameTable()
+    {
+        addList(Kind::Meter, meterNames);
+        addList(Kind::Result, resultNames);
+        addList(Kind::Profile, dayNames);
+        addList(Kind::Profile, sliceNames);
+    }
+    int id(QStringView name) const
+    {
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            if (names_[i] == name) return int(i);
+        return -1;
+    }
+    int slot(Kind kind, int id) const { return slots_[int(kind)][id]; }
+
+private:
+    template <std::size_t N>
+    void addList(Kind kind, const std::array<const char16_t *, N> &list)
+    {
+        int &next = nextSlot_[int(kind)];
+        for (const char16_t *name : list) {
+            int i = id(name);
+            if (i < 0) {
+                i = int(names_.size());
+                names_.emplace_back(name);
+                for (auto &s : slots_) s.push_back(-1);
+            }
+            slots_[int(kind)][i] = next++;
+        }
+    }
+    std::vector<QStringView> names_;
+    std::vector<int> slots_[4];
+    int nextSlot_[4] = {};
+};
+
+const NameTable &nameTable()
 {
-    std::vector<QStringView> names(first.begin(), first.end());
-    names.insert(names.end(), second.begin(), second.end());
-    return names;
+    static const NameTable table;
+    return table;
 }
 
-int matchName(QStringView name, const std::vector<QStringView> &names)
+Kind closingKind(int id)
 {
-    for (std::size_t k = 0; k < names.size(); ++k)
-        if (names[k] == name) return int(k);
-    return -1;
+    static const int meter = nameTable().id(meterNames.back());
+    static const int result = nameTable().id(resultNames.back());
+    static const int slice = nameTable().id(sliceNames.back());
+    return id == meter ? Kind::Meter : id == result ? Kind::Result : id == slice ? Kind::Profile : Kind::None;
 }
 
 bool holdsMoreThanBlanks(QStringView text)
@@ -180,17 +215,36 @@ BufferColumns columnValues(const BufferProfileSliceRow &r)
 
 std::vector<BufferRecord> RecordParser::feed(QStringView delivered)
 {
-    std::vector<BufferRecord> out;
     QString text = std::exchange(tail_, {});
     text += delivered;
-    QStringView rest(text);
-    // A text may hold records of a second kind after the last record of its own
-    // kind (a block carrying a meter and the start of its results): parse them too.
-    for (Kind kind = kindOf(rest); kind != Kind::None; kind = kindOf(rest)) {
-        const Pass pass = parse(rest, kind, out);
-        if (pass.stored == 0) break;
-        rest = rest.mid(pass.consumed);
+    const std::vector<Item> found = items(text);
+
+    // Each record is of the kind of the closing item that ends it, so a text carrying
+    // the last slices of one meter and the record of the next loses neither.
+    std::vector<Kind> kinds(found.size(), Kind::None);
+    bool onlyProfile = false;
+    Kind next = Kind::None;
+    for (std::size_t i = found.size(); i-- > 0;) {
+        const Kind closing = closingKind(found[i].name);
+        if (closing != Kind::None) {
+            onlyProfile = (next == Kind::None || onlyProfile) && closing == Kind::Profile;
+            next = closing;
+        }
+        kinds[i] = next;
     }
+    // In a text of days and slices, a day after the last slice is complete at its YEAR.
+    if (onlyProfile)
+        for (Kind &kind : kinds)
+            if (kind == Kind::None) kind = Kind::Profile;
+
+    Slots pending;
+    pending.profile[TIME] = carriedTime_;
+    std::vector<BufferRecord> out;
+    qsizetype consumed = 0;
+    for (std::size_t i = 0; i < found.size() && kinds[i] != Kind::None; ++i)
+        if (take(kinds[i], found[i], pending, out)) consumed = found[i].end;
+
+    const QStringView rest = QStringView(text).sliced(consumed);
     if (holdsMoreThanBlanks(rest)) {
         if (rest.size() > maxTail) ++counts_.unfinishedRecords;
         else tail_ = rest.toString();
@@ -205,32 +259,16 @@ IntakeCounts RecordParser::finish()
     return counts_;
 }
 
-RecordParser::Kind RecordParser::kindOf(QStringView text)
+std::vector<RecordParser::Item> RecordParser::items(QStringView text)
 {
-    if (text.contains(u"CONST")) return Kind::Meter;
-    if (text.contains(u"Q_MINUS")) return Kind::Profile;
-    if (text.contains(u"WKPHASE")) return Kind::Result;
-    return Kind::None;
-}
-
-RecordParser::Pass RecordParser::parse(QStringView text, Kind kind, std::vector<BufferRecord> &out)
-{
-    static const std::vector<QStringView> meterList = nameList(meterNames);
-    static const std::vector<QStringView> resultList = nameList(resultNames);
-    static const std::vector<QStringView> profileList = nameList(dayNames, sliceNames);
-    const std::vector<QStringView> &names =
-        kind == Kind::Meter ? meterList : kind == Kind::Result ? resultList : profileList;
-
-    QStringView items[slotCount];
-    if (kind == Kind::Profile) items[TIME] = carriedTime_;
+    std::vector<Item> found;
     QChar name[maxNameLength];
     int nameLength = 0;
     bool nameTooLong = false;
-    Pass pass;
-
     for (qsizetype i = 0; i < text.size();) {
         const QChar c = text[i];
         if (c != u'(') {
+            // Control characters (CR, LF…) stand between items and are no part of a name.
             if (c.unicode() >= 30) {
                 if (nameLength < maxNameLength) name[nameLength++] = c;
                 else nameTooLong = true;
@@ -240,42 +278,52 @@ RecordParser::Pass RecordParser::parse(QStringView text, Kind kind, std::vector<
         }
         const qsizetype close = text.indexOf(u')', i + 1);
         if (close < 0) break;  // the rest comes with the next text
-        const int k = nameTooLong ? -1 : matchName(QStringView(name, nameLength), names);
-        const QStringView value = trimTrailingBlanks(text.sliced(i + 1, close - i - 1));
+        const int id = nameTooLong ? -1 : nameTable().id(QStringView(name, nameLength));
+        if (id >= 0) found.push_back({id, trimTrailingBlanks(text.sliced(i + 1, close - i - 1)), close + 1});
         nameLength = 0;
         nameTooLong = false;
         i = close + 1;
-        if (k < 0) continue;
-        items[k] = value;
-        if (!closeRecord(kind, k, items, out)) continue;
-        pass.consumed = i;
-        ++pass.stored;
     }
-    return pass;
+    return found;
 }
 
-// Stores the record that item k closes, if it closes one, and empties its items.
-bool RecordParser::closeRecord(Kind kind, int k, QStringView *items, std::vector<BufferRecord> &out)
+// Puts the item into its slot for a record of that kind; stores the record it closes
+// and empties that record's pending. True when a record was closed.
+bool RecordParser::take(Kind kind, const Item &item, Slots &pending, std::vector<BufferRecord> &out)
 {
-    auto empty = [items](int from, int to) { std::fill(items + from, items + to, QStringView()); };
-    if (kind == Kind::Meter && k == int(meterNames.size()) - 1) {
-        storeMeter(items, out);
-        empty(0, int(meterNames.size()));
-    } else if (kind == Kind::Result && k == WKPHASE) {
-        storeResult(items, out);
-        empty(0, int(resultNames.size()));
-    } else if (kind == Kind::Profile && k == DAY_YEAR) {
-        carriedTime_ = items[TIME].toString();
-        items[TIME] = carriedTime_;
-        storeDay(items, out);
-        empty(DAY_HOUR, DAY_YEAR + 1);
-    } else if (kind == Kind::Profile && k == Q_MINUS) {
-        storeSlice(items + P_PLUS, out);
-        empty(P_PLUS, Q_MINUS + 1);
-    } else {
-        return false;
+    const int k = nameTable().slot(kind, item.name);
+    if (k < 0) return false;  // an item of another kind
+    auto empty = [](QStringView *from, QStringView *to) { std::fill(from, to, QStringView()); };
+    switch (kind) {
+    case Kind::Meter:
+        pending.meter[k] = item.value;
+        if (k != int(meterNames.size()) - 1) return false;
+        storeMeter(pending.meter, out);
+        empty(std::begin(pending.meter), std::end(pending.meter));
+        return true;
+    case Kind::Result:
+        pending.result[k] = item.value;
+        if (k != WKPHASE) return false;
+        storeResult(pending.result, out);
+        empty(std::begin(pending.result), std::end(pending.result));
+        return true;
+    case Kind::Profile:
+        pending.profile[k] = item.value;
+        if (k == DAY_YEAR) {
+            carriedTime_ = pending.profile[TIME].toString();
+            pending.profile[TIME] = carriedTime_;
+            storeDay(pending.profile, out);
+            empty(pending.profile + DAY_HOUR, pending.profile + DAY_YEAR + 1);  // TIME carries over
+            return true;
+        }
+        if (k != Q_MINUS) return false;
+        storeSlice(pending.profile + P_PLUS, out);
+        empty(pending.profile + P_PLUS, pending.profile + Q_MINUS + 1);
+        return true;
+    case Kind::None:
+        break;
     }
-    return true;
+    return false;
 }
 
 QString RecordParser::cut(QStringView text, int size)

@@ -70,10 +70,14 @@ struct IntakeCounts {
     bool operator==(const IntakeCounts &) const = default;
 };
 
+// One parser per read exchange (the read starts with an emptied buffer).
 class RecordParser {
 public:
-    // Parses one delivered text and returns the records it completed. A record the text
-    // leaves unfinished (a block boundary inside it) is kept and completed by the next text.
+    // Parses one delivered text (already decoded from the device's code page) and returns
+    // the records it completed, in the order of their closing items (CONST, WKPHASE,
+    // Q_MINUS; a profile day closes at its YEAR). Each record takes the names of the kind
+    // of the item that closes it; other names are skipped. A record the text leaves
+    // unfinished (a block boundary inside it) is kept and completed by the next text.
     std::vector<BufferRecord> feed(QStringView delivered);
 
     // End of the exchange: anything still unfinished is given up and counted.
@@ -81,15 +85,19 @@ public:
 
     const IntakeCounts &counts() const { return counts_; }
 
+    enum class Kind { None, Meter, Result, Profile };  // of record; Profile: days and slices
+
 private:
-    enum class Kind { None, Meter, Result, Profile };
-    struct Pass {
-        qsizetype consumed = 0;  // just after the last record stored
-        int stored = 0;
+    struct Item {
+        int name;           // position in the table of item names
+        QStringView value;  // trimmed of trailing blanks
+        qsizetype end;      // just after its ")"
     };
-    static Kind kindOf(QStringView text);
-    Pass parse(QStringView text, Kind kind, std::vector<BufferRecord> &out);
-    bool closeRecord(Kind kind, int k, QStringView *items, std::vector<BufferRecord> &out);
+    struct Slots {
+        QStringView meter[4], result[30], profile[11];  // a day's 7, then a slice's 4
+    };
+    static std::vector<Item> items(QStringView text);
+    bool take(Kind kind, const Item &item, Slots &pending, std::vector<BufferRecord> &out);
     void storeMeter(const QStringView *items, std::vector<BufferRecord> &out);
     void storeResult(const QStringView *items, std::vector<BufferRecord> &out);
     void storeDay(const QStringView *items, std::vector<BufferRecord> &out);
