@@ -93,8 +93,10 @@ TEST(RecordParser, ResultRecordsAndTheirDerivedColumns)
         {"only U2", {{"U1", "0"}, {"U3", "0"}}, {{"PRectUA", 999.0}, {"PRectUB", 999.0}, {"PRectUC", 999.0}}},
         {"no voltage", {{"U1", "0"}, {"U2", "0"}, {"U3", "0"}},
          {{"PRectUA", 999.0}, {"PRectUB", 999.0}, {"PRectUC", 999.0}, {"PU", 0.0}}},
-        {"voltage angles brought into range", {{"COR_UU2", "-200"}, {"COR_UU3", "-170"}},
-         {{"PRectUA", 160.0}, {"PRectUB", 30.0}, {"PRectUC", 170.0}}},
+        {"voltage angles brought into range", {{"COR_UU2", "-185"}, {"COR_UU3", "-170"}},
+         {{"PRectUA", 175.0}, {"PRectUB", 15.0}, {"PRectUC", 170.0}}},
+        {"-180 itself stays", {{"COR_UU2", "-180"}, {"COR_UU3", "0"}},
+         {{"PRectUA", -180.0}, {"PRectUB", 180.0}, {"PRectUC", 360.0}}},
         {"voltage angle above 360", {{"COR_UU2", "-250"}, {"COR_UU3", "250"}},
          {{"PRectUA", 110.0}, {"PRectUB", 140.0}, {"PRectUC", 110.0}}},
         {"current angles", {{"COR_UI1", "400"}, {"COR_UI2", "-30"}, {"COR_UI3", "720.5"}},
@@ -287,6 +289,16 @@ TEST(RecordParser, ADayWithoutTimeTakesTheTimeOfTheDayBefore)
     const auto next = parseAll(parser, {aMeter, dayText(std::nullopt, 0, 0, 0, 1, 1, 8) + sliceText("1")});
     EXPECT_TRUE(rowsOf<BufferProfileDayRow>(next).empty());
     EXPECT_EQ(parser.finish().skippedDays, 1);
+}
+
+TEST(RecordParser, ADayAfterTheLastSliceIsStoredAtItsYear)
+{
+    RecordParser parser;
+    parser.feed(aMeter);
+    const auto records = parser.feed(dayText(30, 0, 0, 0, 1, 1, 7) + sliceText("1") + dayText(60, 0, 0, 0, 2, 1, 7));
+    ASSERT_EQ(rowsOf<BufferProfileDayRow>(records).size(), 2u);
+    EXPECT_EQ(rowsOf<BufferProfileDayRow>(records)[1].PInterval, 60);
+    EXPECT_FALSE(parser.finish().any());
 }
 
 TEST(RecordParser, ImpossibleProfileDaysAreSkippedWithTheirSlices)
