@@ -300,6 +300,9 @@ bool RecordParser::take(Kind kind, const Item &item, Slots &pending, std::vector
         if (k != int(meterNames.size()) - 1) return false;
         storeMeter(pending.meter, out);
         empty(std::begin(pending.meter), std::end(pending.meter));
+        // A new meter's days take nothing from the last meter's, not even TIME.
+        carriedTime_.clear();
+        empty(std::begin(pending.profile), std::end(pending.profile));
         return true;
     case Kind::Result:
         pending.result[k] = item.value;
@@ -342,10 +345,9 @@ void RecordParser::storeMeter(const QStringView *items, std::vector<BufferRecord
     row.PTipCH = cut(items[2], tipChSize);
     row.PReductRate = read.number(items[3]);
     out.emplace_back(std::move(row));
-    // A new meter has no profile day yet, and days of the last meter lend it no TIME.
+    // A new meter has no profile day yet.
     haveMeter_ = true;
     dayInterval_.reset();
-    carriedTime_.clear();
 }
 
 void RecordParser::storeResult(const QStringView *s, std::vector<BufferRecord> &out)

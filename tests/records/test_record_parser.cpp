@@ -285,10 +285,14 @@ TEST(RecordParser, ADayWithoutTimeTakesTheTimeOfTheDayBefore)
     EXPECT_EQ(slices[2].PEndTime, QDateTime(QDate(2007, 2, 3), QTime(0, 20), Qt::UTC));
     EXPECT_EQ(slices[3].PBeginTime, QDateTime(QDate(2007, 2, 3), QTime(8, 0), Qt::UTC));
 
-    // A new meter's days lend it no TIME.
-    const auto next = parseAll(parser, {aMeter, dayText(std::nullopt, 0, 0, 0, 1, 1, 8) + sliceText("1")});
-    EXPECT_TRUE(rowsOf<BufferProfileDayRow>(next).empty());
-    EXPECT_EQ(parser.finish().skippedDays, 1);
+    // A new meter's days lend it no TIME, in the same text or the next.
+    const auto next = parser.feed(dayText(30, 0, 0, 0, 1, 1, 8) + sliceText("1") + aMeter +
+                                  dayText(std::nullopt, 0, 0, 0, 2, 1, 8) + sliceText("2"));
+    EXPECT_EQ(rowsOf<BufferProfileDayRow>(next).size(), 1u);
+    EXPECT_EQ(rowsOf<BufferProfileSliceRow>(next).size(), 1u);
+    const auto later = parseAll(parser, {aMeter, dayText(std::nullopt, 0, 0, 0, 3, 1, 8) + sliceText("3")});
+    EXPECT_TRUE(rowsOf<BufferProfileDayRow>(later).empty());
+    EXPECT_EQ(parser.finish().skippedDays, 2);
 }
 
 TEST(RecordParser, ADayAfterTheLastSliceIsStoredAtItsYear)
