@@ -333,7 +333,8 @@ QString RecordParser::cut(QStringView text, int size)
 {
     if (text.size() <= size) return text.toString();
     ++counts_.cutTexts;
-    return text.first(size).toString();
+    // Like every value read, the cut text ends without blanks.
+    return trimTrailingBlanks(text.first(size)).toString();
 }
 
 void RecordParser::storeMeter(const QStringView *items, std::vector<BufferRecord> &out)

@@ -230,6 +230,11 @@ TEST(RecordParser, TextsLongerThanTheirColumnsAreCutAndCounted)
     EXPECT_EQ(meters[0].PTipCH, "ABCDEFGHIJ");
     EXPECT_EQ(results[0].PFPMeasure, QString("0.99999999"));
     EXPECT_EQ(parser.finish().cutTexts, 4);
+
+    RecordParser blankAtTheCut;
+    const auto cutAtBlank = rowsOf<BufferMeterRow>(blankAtTheCut.feed(meterText("a", "123456789 12", "T", "1")));
+    ASSERT_EQ(cutAtBlank.size(), 1u);
+    EXPECT_EQ(cutAtBlank[0].PNumber, "123456789");
 }
 
 TEST(RecordParser, ResultsAndDaysBeforeAnyMeterAreSkippedAndCounted)
