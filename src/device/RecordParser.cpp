@@ -438,6 +438,11 @@ void RecordParser::storeResult(const QStringView *s, std::vector<BufferRecord> &
         break;
     }
     r.PI = lift(roundBySize, meanCurrent);
+
+    // Values near the limit of a double can overflow in the derived columns.
+    for (auto *derived : {&r.PUMeasureAB, &r.PUMeasureBC, &r.PUMeasureCA, &r.PRectUA, &r.PRectUB, &r.PRectUC,
+                          &r.PU, &r.PI})
+        if (*derived && !std::isfinite(**derived)) *derived = read.counted<double>(std::nullopt);
     out.emplace_back(std::move(r));
 }
 

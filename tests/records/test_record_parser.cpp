@@ -155,6 +155,9 @@ TEST(RecordParser, UnreadableResultValuesLeaveTheirColumnsEmptyAndAreCounted)
         {"missing date item", {{"DATE", std::nullopt}}, 1, {{"PDateMeasure", empty}}},
         {"bad angle", {{"COR_UU3", "?"}}, 1, {{"PRectUA", 120.0}, {"PRectUB", empty}, {"PRectUC", empty},
           {"PUMeasureAB", line230}, {"PUMeasureBC", empty}}},
+        {"overflow in the derived columns", {{"U1", "1e300"}, {"U2", "1e300"}, {"U3", "1e300"}, {"CONTYPE", "1"}}, 4,
+         {{"PUMeasureA", 1e300}, {"PUMeasureAB", empty}, {"PUMeasureBC", empty}, {"PUMeasureCA", empty},
+          {"PU", empty}, {"PI", 5.0}}},
         {"missing number reads 0", {{"P", std::nullopt}, {"U3", ""}}, 0, {{"PPowerPMeasure", 0.0}, {"PUMeasureC", 0.0}}},
     };
     for (const auto &c : cases) {
