@@ -217,7 +217,7 @@ std::vector<BufferRecord> RecordParser::feed(QStringView delivered)
 {
     QString text = std::exchange(tail_, {});
     text += delivered;
-    const std::vector<Item> found = items(text);
+    const std::vector<Item> found = itemsOf(text);
 
     // Each record is of the kind of the closing item that ends it, so a text carrying
     // the last slices of one meter and the record of the next loses neither.
@@ -259,7 +259,7 @@ IntakeCounts RecordParser::finish()
     return counts_;
 }
 
-std::vector<RecordParser::Item> RecordParser::items(QStringView text)
+std::vector<RecordParser::Item> RecordParser::itemsOf(QStringView text)
 {
     std::vector<Item> found;
     QChar name[maxNameLength];
@@ -288,7 +288,7 @@ std::vector<RecordParser::Item> RecordParser::items(QStringView text)
 }
 
 // Puts the item into its slot for a record of that kind; stores the record it closes
-// and empties that record's pending. True when a record was closed.
+// and empties that record's slots. True when a record was closed.
 bool RecordParser::take(Kind kind, const Item &item, Slots &pending, std::vector<BufferRecord> &out)
 {
     const int k = nameTable().slot(kind, item.name);

@@ -96,7 +96,7 @@ private:
     struct Slots {
         QStringView meter[4], result[30], profile[11];  // a day's 7, then a slice's 4
     };
-    static std::vector<Item> items(QStringView text);
+    static std::vector<Item> itemsOf(QStringView text);
     bool take(Kind kind, const Item &item, Slots &pending, std::vector<BufferRecord> &out);
     void storeMeter(const QStringView *items, std::vector<BufferRecord> &out);
     void storeResult(const QStringView *items, std::vector<BufferRecord> &out);
