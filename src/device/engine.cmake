@@ -1,10 +1,14 @@
-# Serial transport and exchange protocol engine.
-target_sources(rt519core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/SerialTypes.h ${CMAKE_CURRENT_LIST_DIR}/SerialTypes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeviceTimer.h ${CMAKE_CURRENT_LIST_DIR}/DeviceTimer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SerialLine.h
-  ${CMAKE_CURRENT_LIST_DIR}/QtSerialLine.h ${CMAKE_CURRENT_LIST_DIR}/QtSerialLine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ExchangeTrace.h ${CMAKE_CURRENT_LIST_DIR}/ExchangeTrace.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LineFrames.h ${CMAKE_CURRENT_LIST_DIR}/LineFrames.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/AsynCom.h ${CMAKE_CURRENT_LIST_DIR}/AsynCom.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/AsynComAscii.h ${CMAKE_CURRENT_LIST_DIR}/AsynComAscii.cpp)
+# Serial transport and exchange protocol engine. The list is also published for the
+# fuzz target, which compiles these files with its own instrumentation.
+set(rt519_engine_sources
+  SerialTypes.h SerialTypes.cpp
+  DeviceTimer.h DeviceTimer.cpp
+  SerialLine.h
+  QtSerialLine.h QtSerialLine.cpp
+  ExchangeTrace.h ExchangeTrace.cpp
+  LineFrames.h LineFrames.cpp
+  AsynCom.h AsynCom.cpp
+  AsynComAscii.h AsynComAscii.cpp)
+list(TRANSFORM rt519_engine_sources PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+target_sources(rt519core PRIVATE ${rt519_engine_sources})
+set_property(GLOBAL PROPERTY RT519_ENGINE_SOURCES ${rt519_engine_sources})
