@@ -88,6 +88,19 @@ TEST(SerialPty, PeerGoingAwayClosesThePortAndReadsAsSilence)
     EXPECT_EQ(prompts.shownTexts(), QStringList{TAsynComAscii::errorText(eDog)});
 }
 
+TEST(SerialPty, PortIsOpenedExclusively)
+{
+    PseudoTerminal pty;
+    TAsynCom first, second;
+    first.setPortName(pty.slavePath());
+    second.setPortName(pty.slavePath());
+    ASSERT_TRUE(first.Open());
+    EXPECT_FALSE(second.Open());
+    EXPECT_FALSE(second.Connected());
+    first.Close();
+    EXPECT_TRUE(second.Open());
+}
+
 TEST(SerialPty, PortListOffersThePseudoTerminal)
 {
     PseudoTerminal pty;
