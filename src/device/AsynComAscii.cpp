@@ -126,18 +126,17 @@ void TAsynComAscii::ProcessInput()
     handleFrame();
 }
 
-bool TAsynComAscii::retryOrFail(TTransError error, const QByteArray &answer)
+void TAsynComAscii::retryOrFail(TTransError error, const QByteArray &answer)
 {
     if (retryCount_ >= 3) {
         EndExchange();
         ExchangeError(error);
-        return false;
+        return;
     }
     ++retryCount_;
     Write(answer);
     armTimer_ = true;
     rxBuffer_.clear();
-    return true;
 }
 
 // A frame that the current state does not expect is dropped: nothing is sent and no

@@ -93,7 +93,7 @@ protected:
 
 private:
     void ProcessInput();
-    bool retryOrFail(TTransError error, const QByteArray &answer);
+    void retryOrFail(TTransError error, const QByteArray &answer);
     void handleFrame();
     void handleIdent();
     void handlePassword();
