@@ -1,0 +1,164 @@
+#include "Links.h"
+
+#include <QSerialPort>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace emu {
+
+static QString systemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+std::unique_ptr<PtyLink> PtyLink::open(QString *error)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) {
+        *error = systemError("posix_openpt");
+        return nullptr;
+    }
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        *error = systemError("grantpt/unlockpt");
+        ::close(master);
+        return nullptr;
+    }
+    const char *name = ::ptsname(master);
+    if (!name) {
+        *error = systemError("ptsname");
+        ::close(master);
+        return nullptr;
+    }
+    const QString path = QString::fromLocal8Bit(name);
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0) {
+        *error = systemError("open slave");
+        ::close(master);
+        return nullptr;
+    }
+    termios tio{};
+    if (::tcgetattr(slave, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave, TCSANOW, &tio);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    return std::unique_ptr<PtyLink>(new PtyLink(master, slave, path));
+}
+
+PtyLink::PtyLink(int master, int slave, QString slavePath)
+    : master_(master), slave_(slave), slavePath_(std::move(slavePath))
+{
+    readNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+    connect(readNotifier_, &QSocketNotifier::activated, this, &PtyLink::readMaster);
+    writeNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Write, this);
+    writeNotifier_->setEnabled(false);
+    connect(writeNotifier_, &QSocketNotifier::activated, this, &PtyLink::flushOut);
+}
+
+PtyLink::~PtyLink()
+{
+    delete readNotifier_;
+    delete writeNotifier_;
+    ::close(slave_);
+    ::close(master_);
+}
+
+void PtyLink::readMaster()
+{
+    QByteArray got;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n > 0) {
+            got.append(buf, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // Cannot happen while the emulator holds the slave; stop listening rather than spin.
+            readNotifier_->setEnabled(false);
+            emit failed(systemError("read pty"));
+        }
+        break;
+    }
+    if (!got.isEmpty()) emit received(got);
+}
+
+void PtyLink::write(const QByteArray &bytes)
+{
+    out_.append(bytes);
+    flushOut();
+}
+
+void PtyLink::flushOut()
+{
+    while (!out_.isEmpty()) {
+        const ssize_t n = ::write(master_, out_.constData(), size_t(out_.size()));
+        if (n > 0) {
+            out_.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            writeNotifier_->setEnabled(true); // the PC is not reading; wait for room
+            return;
+        }
+        emit failed(systemError("write pty"));
+        out_.clear();
+        break;
+    }
+    writeNotifier_->setEnabled(false);
+    emit drained();
+}
+
+void PtyLink::discardPeerInput() { ::tcflush(slave_, TCIFLUSH); }
+
+std::unique_ptr<SerialLink> SerialLink::open(const QString &device, int dataBits, QString *error)
+{
+    auto port = std::make_unique<QSerialPort>(device);
+    port->setBaudRate(300);
+    port->setDataBits(dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+    port->setParity(QSerialPort::EvenParity);
+    port->setStopBits(QSerialPort::OneStop);
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!port->open(QIODevice::ReadWrite)) {
+        *error = QStringLiteral("cannot open %1: %2").arg(device, port->errorString());
+        return nullptr;
+    }
+    return std::unique_ptr<SerialLink>(new SerialLink(std::move(port), device));
+}
+
+SerialLink::SerialLink(std::unique_ptr<QSerialPort> port, QString device)
+    : port_(std::move(port)), device_(std::move(device))
+{
+    connect(port_.get(), &QSerialPort::readyRead, this, [this] { emit received(port_->readAll()); });
+    connect(port_.get(), &QSerialPort::bytesWritten, this, [this] {
+        if (port_->bytesToWrite() == 0) emit drained();
+    });
+    connect(port_.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        if (e != QSerialPort::NoError && e != QSerialPort::UnsupportedOperationError)
+            emit failed(port_->errorString());
+    });
+}
+
+SerialLink::~SerialLink() = default;
+
+void SerialLink::write(const QByteArray &bytes) { port_->write(bytes); }
+
+qint64 SerialLink::bytesPending() const { return port_->bytesToWrite(); }
+
+void SerialLink::setBaudRate(int baud)
+{
+    // The driver may still hold the last frame; it must leave at the old rate.
+    port_->flush();
+    ::tcdrain(int(port_->handle()));
+    port_->setBaudRate(baud);
+}
+
+} // namespace emu
