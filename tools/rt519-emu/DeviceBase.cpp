@@ -72,7 +72,8 @@ std::optional<DeviceBase> DeviceBase::fromText(const QString &text, BaseError *e
 {
     QByteArray joined;                        // the device text, CP1251
     QList<std::pair<qsizetype, int>> starts; // offset in joined where each kept line starts
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.first().startsWith(QChar(0xFEFF))) lines.first().remove(0, 1); // editors' BOM
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;

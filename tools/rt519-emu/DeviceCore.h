@@ -37,7 +37,7 @@ public:
         enum Kind {
             Send,    // put these bytes on the line
             SetRate, // switch the line to baud once the bytes before have left it
-            Discard, // a new sign-on: drop unsent output and what the PC has not read yet
+            Discard, // a new sign-on: output of the abandoned exchange still queued is dropped
         } kind;
         QByteArray bytes;
         int baud = 0;

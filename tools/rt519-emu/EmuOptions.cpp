@@ -19,8 +19,9 @@ static QString description()
       << QString()
       << QStringLiteral("By default it opens a pseudo-terminal and prints \"PTY <slave path>\" as the "
                         "first line of stdout (\"PORT <device>\" with --port). The slave stays usable "
-                        "when the PC closes and reopens it. A new sign-on always starts afresh, "
-                        "dropping whatever of an earlier exchange the PC had not read.")
+                        "when the PC closes and reopens it; what the PC left unread when it closed, "
+                        "and what is sent while it is closed, is lost as on a real port. A new "
+                        "sign-on always starts afresh.")
       << QString()
       << QStringLiteral("Base file: UTF-8 text in the device's record syntax, sent in CP1251. Items "
                         "NAME(value) follow each other; line breaks and blanks at line ends are not "

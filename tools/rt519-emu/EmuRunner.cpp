@@ -76,7 +76,6 @@ void EmuRunner::takeCoreActions(double now)
             for (auto &old : out_)
                 if (old.kind == DeviceCore::Action::SetRate) kept.append(old);
             out_ = kept;
-            link_.discardPeerInput();
             continue;
         }
         out_.append(a);
@@ -136,10 +135,29 @@ void EmuRunner::pump()
     }
     if (settings_.once && sessionEnded_ && core_.state() == DeviceCore::State::Idle && !core_.nextDeadline()
         && out_.isEmpty() && link_.bytesPending() == 0) {
-        emit finished();
+        finishOnceRead();
         return;
     }
     rearm();
+}
+
+void EmuRunner::finishOnceRead()
+{
+    // Closing the pty drops what the PC has not read. The kernel may still hold the
+    // last bytes on their way to the slave (not yet counted as unread), so wait until
+    // nothing has been unread for a while, but never hang on a PC that is gone.
+    if (!finishStarted_) {
+        finishStarted_ = true;
+        finishClock_.start();
+        quietSince_ = 0;
+    }
+    const qint64 t = finishClock_.elapsed();
+    if (link_.unreadByPeer() > 0) quietSince_ = t;
+    if (t - quietSince_ >= 200 || t > 2000) {
+        emit finished();
+        return;
+    }
+    QTimer::singleShot(10, this, &EmuRunner::finishOnceRead);
 }
 
 void EmuRunner::rearm()

@@ -41,6 +41,7 @@ private:
     void releaseOutput(double now);
     void rearm();
     bool writeDump(QString *error);
+    void finishOnceRead();
 
     DeviceCore &core_;
     Link &link_;
@@ -55,7 +56,10 @@ private:
     double outFreeAt_ = 0;          // end of the byte last put out
     double inFreeAt_ = 0;           // end of the byte last delivered
     bool sessionEnded_ = false;
-    bool inFlight_ = false;         // bytes written since the line was last quiet
+    bool inFlight_ = false;
+    bool finishStarted_ = false;
+    QElapsedTimer finishClock_;
+    qint64 quietSince_ = 0;         // bytes written since the line was last quiet
 };
 
 } // namespace emu

@@ -1,5 +1,6 @@
 #include "Links.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QSocketNotifier>
 
@@ -7,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -54,6 +57,17 @@ std::unique_ptr<PtyLink> PtyLink::open(QString *error)
 PtyLink::PtyLink(int master, int slave, QString slavePath)
     : master_(master), slave_(slave), slavePath_(std::move(slavePath))
 {
+    // Set up before the path is announced, so every open by the PC is seen.
+    watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ >= 0
+        && ::inotify_add_watch(watch_, QFile::encodeName(slavePath_).constData(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        ::close(watch_);
+        watch_ = -1;
+    }
+    if (watch_ >= 0) {
+        watchNotifier_ = new QSocketNotifier(watch_, QSocketNotifier::Read, this);
+        connect(watchNotifier_, &QSocketNotifier::activated, this, &PtyLink::readWatch);
+    }
     readNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(readNotifier_, &QSocketNotifier::activated, this, &PtyLink::readMaster);
     writeNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Write, this);
@@ -65,6 +79,8 @@ PtyLink::~PtyLink()
 {
     delete readNotifier_;
     delete writeNotifier_;
+    delete watchNotifier_;
+    if (watch_ >= 0) ::close(watch_);
     ::close(slave_);
     ::close(master_);
 }
@@ -88,6 +104,34 @@ void PtyLink::readMaster()
         break;
     }
     if (!got.isEmpty()) emit received(got);
+}
+
+void PtyLink::readWatch()
+{
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(watch_, buf, sizeof buf);
+        if (n <= 0) break;
+        for (ssize_t at = 0; at < n;) {
+            const auto *e = reinterpret_cast<const inotify_event *>(buf + at);
+            if (e->mask & IN_OPEN) ++peers_;
+            if (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                peers_ = std::max(0, peers_ - 1);
+                if (peers_ == 0) ::tcflush(slave_, TCIFLUSH); // unread bytes go with the port
+            }
+            at += ssize_t(sizeof(inotify_event) + e->len);
+        }
+    }
+}
+
+qint64 PtyLink::unreadByPeer()
+{
+    if (watch_ >= 0) {
+        readWatch();
+        if (peers_ == 0) return 0;
+    }
+    int n = 0;
+    return ::ioctl(slave_, FIONREAD, &n) == 0 ? n : 0;
 }
 
 void PtyLink::write(const QByteArray &bytes)
@@ -114,10 +158,13 @@ void PtyLink::flushOut()
         break;
     }
     writeNotifier_->setEnabled(false);
+    // The PC's open comes before its first byte, so its event is already queued.
+    if (watch_ >= 0) {
+        readWatch();
+        if (peers_ == 0) ::tcflush(slave_, TCIFLUSH); // nobody listens: the bytes are lost
+    }
     emit drained();
 }
-
-void PtyLink::discardPeerInput() { ::tcflush(slave_, TCIFLUSH); }
 
 std::unique_ptr<SerialLink> SerialLink::open(const QString &device, int dataBits, QString *error)
 {

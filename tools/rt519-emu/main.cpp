@@ -137,6 +137,7 @@ int main(int argc, char **argv)
         std::signal(SIGTERM, onSignal);
         std::signal(SIGHUP, onSignal);
     }
+    std::signal(SIGPIPE, SIG_IGN); // a trace piped into a reader that has gone away
 
     app.exec();
     if (!options.link.isEmpty()) removeLink(options.link, slavePath);
