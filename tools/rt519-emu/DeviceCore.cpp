@@ -364,6 +364,7 @@ void DeviceCore::repeatLast(qint64 now)
         return;
     }
     ++repeats_;
+    note(QStringLiteral("repeat %1 of the last frame").arg(repeats_));
     transmit(lastFrame_, lastPoint_, now, true);
 }
 
