@@ -12,12 +12,12 @@ static const QString smallBase = QStringLiteral(
     "TIME(30)HOUR(23)MIN(0)SEC(0)DATE(13)MON(03)YEAR(24)P_PLUS(1)P_MINUS(0)Q_PLUS(2)Q_MINUS(0)\n"
     "P_PLUS(3)P_MINUS(0)Q_PLUS(4)Q_MINUS(0)\n");
 
-static DeviceConfig withFaults(std::initializer_list<const char *> specs, DeviceConfig config = quickConfig())
+static DeviceConfig withFaults(std::initializer_list<const char *> faults, DeviceConfig config = quickConfig())
 {
-    for (const char *spec : specs) {
+    for (const char *text : faults) {
         QString error;
-        const auto f = parseFault(QString::fromLatin1(spec), &error);
-        EXPECT_TRUE(f) << spec;
+        const auto f = parseFault(QString::fromLatin1(text), &error);
+        EXPECT_TRUE(f) << text;
         if (f) config.faults.add(*f);
     }
     return config;
