@@ -188,6 +188,24 @@ void TDBGrid::reopenEditor(const QModelIndex &index, const QVariant &userValue)
     });
 }
 
+void TDBGrid::commitOpenEditor()
+{
+    auto *delegate = qobject_cast<GridDelegate *>(itemDelegate());
+    QWidget *editor = delegate ? delegate->openEditor() : nullptr;
+    if (editor && state() == QAbstractItemView::EditingState) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void TDBGrid::discardOpenEditor()
+{
+    auto *delegate = qobject_cast<GridDelegate *>(itemDelegate());
+    QWidget *editor = delegate ? delegate->openEditor() : nullptr;
+    if (editor && state() == QAbstractItemView::EditingState)
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
 void TDBGrid::followCursor(int row)
 {
     if (syncing_ || !model())

@@ -46,6 +46,9 @@ public:
     void applyColumns();
     // Reopens the editor on a cell whose value was refused, holding the user's text.
     void reopenEditor(const QModelIndex &index, const QVariant &userValue);
+    // The cell editor open now, if any, hands its value over (post) or is dropped (cancel).
+    void commitOpenEditor();
+    void discardOpenEditor();
 
     static QString mimeType() { return QStringLiteral("application/x-rt519-grid-rows"); }
 

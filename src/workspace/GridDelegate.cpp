@@ -24,6 +24,7 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
         auto *box = new QComboBox(parent);
         box->addItem(QString());          // no code
         box->addItems(spec->codes);
+        openEditor_ = box;
         return box;
     }
     auto *line = new QLineEdit(parent);
@@ -34,6 +35,7 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
             line->setMaxLength(view->column(column).textSize);
     }
     Q_UNUSED(option);
+    openEditor_ = line;
     return line;
 }
 

@@ -4,6 +4,7 @@
 // view refuses leaves the editor open with what the user typed.
 #include <QHash>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 class TDBGrid;
@@ -15,6 +16,7 @@ public:
 
     // The next editor opened on `index` starts with `value` instead of the stored one.
     void holdUserValue(const QModelIndex &index, const QVariant &value);
+    QWidget *openEditor() const { return openEditor_; }
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
@@ -24,4 +26,5 @@ private:
     TDBGrid *grid_;
     mutable QPersistentModelIndex heldIndex_;
     mutable QVariant heldValue_;
+    mutable QPointer<QWidget> openEditor_;
 };

@@ -944,10 +944,14 @@ void TFMain::onNavigator(const QString &name)
         view->next();
     else if (name == QLatin1String("DataSetLast1"))
         view->last();
-    else if (name == QLatin1String("DataSetPost1"))
-        view->post();
-    else if (name == QLatin1String("DataSetCancel1"))
+    else if (name == QLatin1String("DataSetPost1")) {
+        navigatorGrid_->commitOpenEditor();
+        if (view->isEditing())
+            view->post();
+    } else if (name == QLatin1String("DataSetCancel1")) {
+        navigatorGrid_->discardOpenEditor();
         view->cancel();
+    }
     updateNavigator();
 }
 
