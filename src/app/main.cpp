@@ -1,7 +1,9 @@
+// Kelvatron RT519: the PC companion of the portable reference instrument.
+// The program takes no command-line arguments.
+#include "Program.h"
 #include "QtPrompts.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
@@ -9,9 +11,5 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Kelvatron RT519"));
     QtPrompts qtPrompts;
     installPrompts(&qtPrompts);
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Kelvatron RT519"));
-    window.showMaximized();
-    return app.exec();
+    return runProgram();
 }
