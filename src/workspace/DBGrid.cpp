@@ -167,9 +167,9 @@ void TDBGrid::applyColumns()
         return;
     const QFontMetrics fm = horizontalHeader()->fontMetrics();
     for (int c = 0; c < m->columnCount(); ++c) {
-        const ColumnSpec *spec = gridModel_ ? gridModel_->spec(c) : nullptr;
-        if (spec)
-            setColumnHidden(c, spec->hidden);
+        const ColumnSpec *def = gridModel_ ? gridModel_->columnDef(c) : nullptr;
+        if (def)
+            setColumnHidden(c, def->hidden);
         // Wide enough for the title and the first rows (only those are measured, so
         // a large view costs no more than a small one).
         const QString title = m->headerData(c, Qt::Horizontal).toString();
