@@ -51,6 +51,7 @@ TDBGrid::TDBGrid(const QString &name, QWidget *parent) : QTableView(parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setMinimumSectionSize(24);
+    horizontalHeader()->setResizeContentsPrecision(100);
     setItemDelegate(new GridDelegate(this));
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (sortable_)
@@ -166,11 +167,14 @@ void TDBGrid::applyColumns()
         return;
     const QFontMetrics fm = horizontalHeader()->fontMetrics();
     for (int c = 0; c < m->columnCount(); ++c) {
-        const ColumnSpec *spec = gridModel_ ? gridModel_->spec(c) : nullptr;
-        if (spec)
-            setColumnHidden(c, spec->hidden);
+        const ColumnSpec *def = gridModel_ ? gridModel_->columnDef(c) : nullptr;
+        if (def)
+            setColumnHidden(c, def->hidden);
+        // Wide enough for the title and the first rows (only those are measured, so
+        // a large view costs no more than a small one).
         const QString title = m->headerData(c, Qt::Horizontal).toString();
-        setColumnWidth(c, std::max(64, fm.horizontalAdvance(title) + 28));
+        const int content = m->rowCount() > 0 ? sizeHintForColumn(c) : 0;
+        setColumnWidth(c, std::clamp(std::max(fm.horizontalAdvance(title) + 28, content + 8), 56, 280));
     }
 }
 

@@ -19,11 +19,11 @@ void GridDelegate::holdUserValue(const QModelIndex &index, const QVariant &value
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     GridModel *model = grid_->gridModel();
-    const ColumnSpec *spec = model ? model->spec(index.column()) : nullptr;
-    if (spec && !spec->codes.isEmpty()) {
+    const ColumnSpec *def = model ? model->columnDef(index.column()) : nullptr;
+    if (def && !def->codes.isEmpty()) {
         auto *box = new QComboBox(parent);
         box->addItem(QString());          // no code
-        box->addItems(spec->codes);
+        box->addItems(def->codes);
         openEditor_ = box;
         return box;
     }

@@ -46,16 +46,16 @@ QIcon markerIcon(Qt::SortOrder order)
 
 }  // namespace
 
-QString columnText(const ColumnSpec &spec, const QVariant &raw)
+QString columnText(const ColumnSpec &def, const QVariant &raw)
 {
-    if (!spec.codes.isEmpty())
-        return DisplayFormat::code(raw, spec.codes);
-    return DisplayFormat::cell(raw, spec.format, decimalPoint());
+    if (!def.codes.isEmpty())
+        return DisplayFormat::code(raw, def.codes);
+    return DisplayFormat::cell(raw, def.format, decimalPoint());
 }
 
-Qt::Alignment columnAlignment(const ColumnSpec &spec, const QVariant &raw)
+Qt::Alignment columnAlignment(const ColumnSpec &def, const QVariant &raw)
 {
-    if (spec.codes.isEmpty() && isNumber(raw))
+    if (def.codes.isEmpty() && isNumber(raw))
         return Qt::AlignRight | Qt::AlignVCenter;
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -75,7 +75,7 @@ GridModel::GridModel(DataView *view, QList<ColumnSpec> specs, QObject *parent)
 {
 }
 
-const ColumnSpec *GridModel::spec(int column) const
+const ColumnSpec *GridModel::columnDef(int column) const
 {
     return column >= 0 && column < specs_.size() ? &specs_.at(column) : nullptr;
 }
@@ -110,7 +110,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return DataViewModel::data(index, role);
     const QVariant raw = DataViewModel::data(index, Qt::EditRole);
     static const ColumnSpec plain;
-    const ColumnSpec *s = spec(index.column());
+    const ColumnSpec *s = columnDef(index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columnAlignment(s ? *s : plain, raw));
     return columnText(s ? *s : plain, raw);
@@ -119,7 +119,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal) {
-        const ColumnSpec *s = spec(section);
+        const ColumnSpec *s = columnDef(section);
         if (role == Qt::ToolTipRole)
             return s && !s->hint.isEmpty() ? QVariant(s->hint) : QVariant();
         if (role == Qt::DecorationRole)

@@ -23,9 +23,9 @@ struct ColumnSpec {
 };
 
 // The text a cell shows for a raw stored value.
-QString columnText(const ColumnSpec &spec, const QVariant &raw);
+QString columnText(const ColumnSpec &def, const QVariant &raw);
 // Numbers are right-aligned, code texts and other texts left-aligned.
-Qt::Alignment columnAlignment(const ColumnSpec &spec, const QVariant &raw);
+Qt::Alignment columnAlignment(const ColumnSpec &def, const QVariant &raw);
 
 class GridModel : public DataViewModel {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
     // No specs: every column of the view, titled by its name (statement views).
     explicit GridModel(DataView *view, QList<ColumnSpec> specs = {}, QObject *parent = nullptr);
 
-    const ColumnSpec *spec(int column) const;
+    const ColumnSpec *columnDef(int column) const;
     int specCount() const { return int(specs_.size()); }
 
     // Sort markers on the titles: ascending shows the down marker, descending the up one.
@@ -63,7 +63,7 @@ public:
     void refresh();                 // re-reads the current row
 
     int columnOf(const QString &field) const;
-    const ColumnSpec &spec(int column) const { return specs_.at(column); }
+    const ColumnSpec &columnDef(int column) const { return specs_.at(column); }
     void setColumnField(int column, const QString &field);
     void setColumnTitle(int column, const QString &title);
     QVariant rawValue(int column) const;

@@ -540,7 +540,7 @@ void TFMain::buildGrids()
         g->setPlainModel(m);
         g->setMultiSelect(false);
         for (int c = 0; c < m->columnCount(); ++c)
-            g->setColumnHidden(c, m->spec(c).hidden);
+            g->setColumnHidden(c, m->columnDef(c).hidden);
         g->applyColumns();
         g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         g->setFixedHeight(g->horizontalHeader()->sizeHint().height() + g->verticalHeader()->defaultSectionSize()
@@ -548,7 +548,7 @@ void TFMain::buildGrids()
         connect(g, &TDBGrid::userInput, this, [this] { refreshDetailPanel(); });
         connect(m, &QAbstractItemModel::modelReset, g, [g, m] {
             for (int c = 0; c < m->columnCount(); ++c)
-                g->setColumnHidden(c, m->spec(c).hidden);
+                g->setColumnHidden(c, m->columnDef(c).hidden);
             g->applyColumns();
         });
     }
