@@ -1,19 +1,17 @@
 #include "AsynComAscii.h"
 
+#include "DeviceItems.h"
 #include "LineFrames.h"
 #include "Prompts.h"
 #include "QtSerialLine.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 using namespace LineFrames;
 
 namespace {
 
-QString fromDevice(QByteArrayView bytes) { return QStringDecoder("windows-1251").decode(bytes); }
+QString fromDevice(QByteArrayView bytes) { return DeviceItems::decodeDeviceText(bytes); }
 
-QByteArray toDevice(const QString &text) { return QStringEncoder("windows-1251").encode(text); }
+QByteArray toDevice(const QString &text) { return DeviceItems::encodeDeviceText(text); }
 
 bool isAck(const QByteArray &f) { return f.size() == 1 && f[0] == ACK; }
 
