@@ -1,0 +1,148 @@
+// The real engine over a real pseudo-terminal against the real emulator process.
+#include "AsynComAscii.h"
+#include "OutgoingRecord.h"
+#include "RecordParser.h"
+#include "ScriptedPrompts.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Emulator {
+public:
+    explicit Emulator(QStringList args)
+    {
+        process.setProgram(QStringLiteral(RT519_EMU_BINARY));
+        process.setArguments(args << QStringLiteral("--reaction-ms") << QStringLiteral("0"));
+        process.start();
+        process.waitForStarted(5000);
+        QElapsedTimer t;
+        t.start();
+        while (!process.canReadLine() && t.elapsed() < 5000) process.waitForReadyRead(100);
+        port = QString::fromLocal8Bit(process.readLine()).trimmed().section(QLatin1Char(' '), 1);
+    }
+    ~Emulator()
+    {
+        process.terminate();
+        if (!process.waitForFinished(5000)) process.kill();
+    }
+    QProcess process;
+    QString port;
+};
+
+struct Outcome {
+    bool ended = false;
+    std::optional<TTransError> error;
+    RecordParser parser;
+    std::vector<BufferRecord> records;
+};
+
+// Runs one exchange to its end (or 20 s) on the real event loop.
+void runExchange(TAsynComAscii &engine, char mode, Outcome &out)
+{
+    engine.OnReadBase = [&](const QString &text) {
+        for (auto &r : out.parser.feed(text)) out.records.push_back(std::move(r));
+    };
+    engine.OnEndFrame = [&] { out.ended = true; };
+    engine.OnSetError = [&](TTransError e) { out.error = e; };
+    ASSERT_TRUE(engine.Open());
+    engine.StartExchange(mode);
+    QElapsedTimer t;
+    t.start();
+    while (!out.ended && !out.error && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    engine.Close();
+}
+
+template <typename Row>
+std::vector<Row> rowsOf(const std::vector<BufferRecord> &records)
+{
+    std::vector<Row> rows;
+    for (const auto &r : records)
+        if (auto *row = std::get_if<Row>(&r)) rows.push_back(*row);
+    return rows;
+}
+
+BufferMeterRow meter(int i)
+{
+    return {QStringLiteral("ул. Мира, %1").arg(i), QString::number(500000 + i), QStringLiteral("СЕ301"),
+            1600.0 + i};
+}
+
+}  // namespace
+
+TEST(EngineWithEmulator, ReadsTheDemoBaseWhole)
+{
+    ScriptedPrompts user;
+    Emulator emu({});
+    ASSERT_FALSE(emu.port.isEmpty());
+    TAsynComAscii engine;
+    engine.setPortName(emu.port);
+    Outcome out;
+    runExchange(engine, '0', out);
+
+    EXPECT_TRUE(out.ended);
+    EXPECT_FALSE(out.error.has_value());
+    EXPECT_TRUE(user.shown().isEmpty()) << user.shownTexts().join('\n').toStdString();
+    EXPECT_EQ(rowsOf<BufferMeterRow>(out.records).size(), 6u);
+    EXPECT_FALSE(rowsOf<BufferResultRow>(out.records).empty());
+    EXPECT_FALSE(rowsOf<BufferProfileDayRow>(out.records).empty());
+    EXPECT_FALSE(rowsOf<BufferProfileSliceRow>(out.records).empty());
+    const IntakeCounts counts = out.parser.finish();
+    EXPECT_EQ(counts, IntakeCounts{});
+}
+
+TEST(EngineWithEmulator, WrittenMetersReadBackAndTheHundredAndFirstOverflows)
+{
+    ScriptedPrompts user;
+    Emulator emu({QStringLiteral("--empty")});
+    TAsynComAscii engine;
+    engine.setPortName(emu.port);
+
+    auto writeMeters = [&](int count) {
+        int sent = 0;
+        engine.OnWriteBase = [&] {
+            if (sent < count) engine.SendData(meterRecordFrame(meter(sent++), QStringLiteral(".")));
+            else engine.EndExchange();
+        };
+        Outcome out;
+        runExchange(engine, '1', out);
+        return out.error;
+    };
+
+    EXPECT_EQ(writeMeters(3), std::nullopt);
+    Outcome read;
+    runExchange(engine, '0', read);
+    const auto meters = rowsOf<BufferMeterRow>(read.records);
+    ASSERT_EQ(meters.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(meters[i].PNumber, meter(i).PNumber);
+        EXPECT_EQ(meters[i].PAddress, meter(i).PAddress);
+        EXPECT_EQ(meters[i].PTipCH, meter(i).PTipCH);
+        EXPECT_EQ(meters[i].PReductRate, meter(i).PReductRate);
+    }
+
+    user.clear();
+    EXPECT_EQ(writeMeters(101), std::optional<TTransError>(eOverflow));
+    EXPECT_EQ(user.shown().size(), 1);
+}
+
+TEST(EngineWithEmulator, EraseLeavesTheDeviceEmpty)
+{
+    ScriptedPrompts user;
+    Emulator emu({});
+    TAsynComAscii engine;
+    engine.setPortName(emu.port);
+    Outcome erase;
+    runExchange(engine, '2', erase);
+    EXPECT_FALSE(erase.error.has_value());
+
+    Outcome read;
+    runExchange(engine, '0', read);
+    EXPECT_EQ(read.error, std::optional<TTransError>(eEmpty));
+    EXPECT_TRUE(read.records.empty());
+}
