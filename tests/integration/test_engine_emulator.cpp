@@ -146,3 +146,27 @@ TEST(EngineWithEmulator, EraseLeavesTheDeviceEmpty)
     EXPECT_EQ(read.error, std::optional<TTransError>(eEmpty));
     EXPECT_TRUE(read.records.empty());
 }
+
+// Faults injected by the emulator end in the engine's fixed failures, with one message each.
+TEST(EngineWithEmulator, InjectedFaultsEndInTheirFailures)
+{
+    const struct {
+        const char *fault;
+        TTransError expected;
+    } cases[] = {
+        {"silence", eDog},
+        {"bad-bcc=4", eBCC},
+        {"base-empty", eEmpty},
+        {"p1-break", ePasswordIN},
+    };
+    for (const auto &c : cases) {
+        ScriptedPrompts user;
+        Emulator emu({QStringLiteral("--fault"), QString::fromLatin1(c.fault)});
+        TAsynComAscii engine;
+        engine.setPortName(emu.port);
+        Outcome out;
+        runExchange(engine, '0', out);
+        EXPECT_EQ(out.error, std::optional<TTransError>(c.expected)) << c.fault;
+        EXPECT_EQ(user.shown().size(), 1) << c.fault;
+    }
+}
