@@ -1,10 +1,10 @@
 // The real engine over a real pseudo-terminal against the real emulator process.
 #include "AsynComAscii.h"
+#include "ExchangeRun.h"
 #include "OutgoingRecord.h"
 #include "RecordParser.h"
 #include "ScriptedPrompts.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -41,21 +41,17 @@ struct Outcome {
     std::vector<BufferRecord> records;
 };
 
-// Runs one exchange to its end (or 20 s) on the real event loop.
-void runExchange(TAsynComAscii &engine, char mode, Outcome &out)
+// Runs one exchange to its end (or 20 s) on the real event loop and parses what was read.
+void runExchange(TAsynComAscii &engine, char mode, Outcome &out, QByteArrayList frames = {})
 {
-    engine.OnReadBase = [&](const QString &text) {
-        for (auto &r : out.parser.feed(text)) out.records.push_back(std::move(r));
-    };
-    engine.OnEndFrame = [&] { out.ended = true; };
-    engine.OnSetError = [&](TTransError e) { out.error = e; };
-    ASSERT_TRUE(engine.Open());
-    engine.StartExchange(mode);
-    QElapsedTimer t;
-    t.start();
-    while (!out.ended && !out.error && t.elapsed() < 20000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ExchangeRun run(engine);
+    run.setRecords(std::move(frames));
+    const ExchangeOutcome result = run.run(mode, 20000);
     engine.Close();
+    out.ended = result.ended;
+    out.error = result.error;
+    for (const QString &text : result.records)
+        for (auto &r : out.parser.feed(text)) out.records.push_back(std::move(r));
 }
 
 template <typename Row>
@@ -104,13 +100,10 @@ TEST(EngineWithEmulator, WrittenMetersReadBackAndTheHundredAndFirstOverflows)
     engine.setPortName(emu.port);
 
     auto writeMeters = [&](int count) {
-        int sent = 0;
-        engine.OnWriteBase = [&] {
-            if (sent < count) engine.SendData(meterRecordFrame(meter(sent++), QStringLiteral(".")));
-            else engine.EndExchange();
-        };
+        QByteArrayList frames;
+        for (int i = 0; i < count; ++i) frames << meterRecordFrame(meter(i), QStringLiteral("."));
         Outcome out;
-        runExchange(engine, '1', out);
+        runExchange(engine, '1', out, frames);
         return out.error;
     };
 
