@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkgconf
-  qt6-base-dev qt6-charts-dev qt6-serialport-dev libqt6sql6-sqlite
+  qt6-base-dev qt6-charts-dev qt6-serialport-dev libqt6sql6-sqlite libqt6opengl6-dev
   libsqlite3-dev libsqlitecpp-dev
   pxlib-dev libshp-dev libfreexl-dev mdbtools-dev libgsf-1-dev libkainjow-mustache-dev
   googletest libbenchmark-dev
