@@ -8,6 +8,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Statement.h>
@@ -37,9 +38,15 @@ int codePointCount(const QString &text)
 }
 
 // From the date and time as given: no time-zone lookups, which cost more than the post.
+// "YYYY-MM-DD HH:MM:SS", written out by hand: a long intake formats one or two per row.
 QString isoText(const QDateTime &time)
 {
-    return time.date().toString(Qt::ISODate) + QLatin1Char(' ') + time.time().toString(QStringLiteral("HH:mm:ss"));
+    const QDate d = time.date();
+    const QTime t = time.time();
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
+                                t.hour(), t.minute(), t.second());
+    return QString::fromLatin1(text, n);
 }
 
 int nextStatementViewId()
@@ -395,6 +402,8 @@ bool DataView::reread(qint64 key)
 {
     try {
         rowStatement_->bind(1, static_cast<int64_t>(key));
+        if (cache_.size() >= kCacheLimit)   // a long run of posts must not grow it
+            cache_.clear();
         if (rowStatement_->executeStep())
             cache_.insert(key, readRow(*rowStatement_));
         else
