@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "TDM.h"
+#include "UCom.h"
 #include "UMain.h"
 
 #include <QApplication>
@@ -12,7 +13,11 @@ std::unique_ptr<Program> Program::start()
     if (!program->dm_->open())
         return nullptr;
     program->main_ = std::make_unique<TFMain>(*program->dm_);
-    // The secondary windows are created here, hidden, as their features arrive.
+    // The secondary windows are created here, hidden, right after the main window.
+    TFMain &window = *program->main_;
+    program->com_ = new TFCom(window.AsynComAscii1(), &window);   // applies the remembered port
+    TFCom *com = program->com_;
+    window.setActionHandler(QStringLiteral("Action5"), [com] { com->exec(); });
     return program;
 }
 
@@ -23,6 +28,7 @@ Program::~Program()
 
 void Program::stop()
 {
+    com_ = nullptr;   // goes with the main window
     main_.reset();
     if (dm_)
         dm_->close();

@@ -6,6 +6,7 @@
 #include <memory>
 
 class TDM;
+class TFCom;
 class TFMain;
 
 class Program {
@@ -16,6 +17,7 @@ public:
 
     TDM &dm() const { return *dm_; }
     TFMain &mainWindow() const { return *main_; }
+    TFCom &portDialog() const { return *com_; }
     // Destroys the windows, then closes the data module.
     void stop();
 
@@ -23,6 +25,7 @@ private:
     Program() = default;
     std::unique_ptr<TDM> dm_;
     std::unique_ptr<TFMain> main_;
+    TFCom *com_ = nullptr;   // a dialog of the main window, which deletes it
 };
 
 // The whole run: start, show the main window maximised, the event loop, stop.

@@ -1,12 +1,14 @@
 #include "UMain.h"
 
 #include "AppSettings.h"
+#include "BufferIntake.h"
 #include "DBGrid.h"
 #include "DataView.h"
 #include "GridModels.h"
 #include "Icons.h"
 #include "Messages.h"
 #include "TDM.h"
+#include "UFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -185,6 +187,7 @@ TFMain::TFMain(TDM &dm, QWidget *parent) : QMainWindow(parent), dm_(dm)
     buildGrids();
     setCentralWidget(buildWorkArea());
     connectOwnActions();
+    connectExchange();
 
     // The exchange log of the device commands: present, never shown.
     logSent_ = new QPlainTextEdit(this);
@@ -226,6 +229,10 @@ TFMain::TFMain(TDM &dm, QWidget *parent) : QMainWindow(parent), dm_(dm)
 TFMain::~TFMain()
 {
     saveLayout();
+    if (asynComAscii1_) {
+        asynComAscii1_->ResetExchange();
+        asynComAscii1_->Close();
+    }
 }
 
 // ---------------------------------------------------------------- actions

@@ -16,8 +16,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
+#include "AsynComAscii.h"
+
+class BufferIntake;
 class DataView;
+class TFFrame;
 class TDM;
 class TDBGrid;
 class GridModel;
@@ -66,6 +71,20 @@ public:
     QString helpFile() const { return helpFile_; }
     QPlainTextEdit *exchangeLogSent() const { return logSent_; }
     QPlainTextEdit *exchangeLogReceived() const { return logReceived_; }
+
+    // ---- work with the device (UMainExchange.cpp) ----
+    TAsynComAscii &AsynComAscii1() const { return *asynComAscii1_; }
+    TFFrame *FFrame() const { return fFrame_.get(); }
+    // The engine's Open; false when the port can't be opened.
+    bool OpenPort();
+    // Empties the buffer tables and reopens their views (a failure is shown).
+    void ClearExchangeBuffer();
+    void ShowExchangeWindow();
+    // The commands behind AReadData, AWriteBase, ABaseDelAll and AClearTable.
+    void readDevice();
+    void writeDevice();
+    void eraseDevice();
+    void clearPageInFront();
 
     // ---- parts of the window ----
     QTabWidget *leftPages() const { return pcData_; }            // device work / external data
@@ -131,10 +150,31 @@ private:
     void onNavigator(const QString &name);
     void updateNavigator();
     void applyDetailColumns(int conType);
+
+    void connectExchange();
+    void AsynComAscii1BeginFrame();
+    void AsynComAscii1EndFrame();
+    void AsynComAscii1SetError(TTransError Error);
+    void AsynComAscii1ReadBuffer(const QByteArray &S);
+    void AsynComAscii1WriteBuffer(const QByteArray &S);
+    void AsynComAscii1ReadIdent(const QString &XXX, QChar Z, const QString &Ident);
+    void AsynComAscii1ReadBase(const QString &Data);
+    void AsynComAscii1WriteBase();
+    void onExchangeWindowShown();
+    void onExchangeWindowClosed();
+    void finishIntake(bool cancelled);
     int bufferPaneWidth() const;
     int archivePaneWidth() const;
 
     TDM &dm_;
+    std::unique_ptr<TAsynComAscii> asynComAscii1_;
+    std::unique_ptr<TFFrame> fFrame_;   // a window of its own: usable while this one is disabled
+    std::unique_ptr<BufferIntake> intake_;   // during a read
+    bool gridsSuspended_ = false;
+    struct {
+        QString maker, text;
+        QChar rate;
+    } ident_;                           // of the last identification
     QHash<QString, ActionEntry> actions_;
     QStringList actionOrder_;
     QHash<QString, std::function<void()>> handlers_;

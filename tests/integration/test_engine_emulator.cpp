@@ -1,38 +1,18 @@
 // The real engine over a real pseudo-terminal against the real emulator process.
 #include "AsynComAscii.h"
+#include "EmulatorProcess.h"
 #include "ExchangeRun.h"
 #include "OutgoingRecord.h"
 #include "RecordParser.h"
 #include "ScriptedPrompts.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Emulator {
-public:
-    explicit Emulator(QStringList args)
-    {
-        process.setProgram(QStringLiteral(RT519_EMU_BINARY));
-        process.setArguments(args << QStringLiteral("--reaction-ms") << QStringLiteral("0"));
-        process.start();
-        process.waitForStarted(5000);
-        QElapsedTimer t;
-        t.start();
-        while (!process.canReadLine() && t.elapsed() < 5000) process.waitForReadyRead(100);
-        port = QString::fromLocal8Bit(process.readLine()).trimmed().section(QLatin1Char(' '), 1);
-    }
-    ~Emulator()
-    {
-        process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
-    }
-    QProcess process;
-    QString port;
-};
+using Emulator = EmulatorProcess;
 
 struct Outcome {
     bool ended = false;
