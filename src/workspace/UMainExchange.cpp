@@ -275,5 +275,5 @@ void TFMain::AsynComAscii1WriteBase()
     }
     const BufferMeterRow row = meterRowAt(meters, meters.currentRow());
     meters.next();
-    asynComAscii1_->SendData(meterRecordFrame(row, QLocale().decimalSeparator()));
+    asynComAscii1_->SendData(meterRecordFrame(row, QLocale().decimalPoint()));
 }

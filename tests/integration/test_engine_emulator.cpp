@@ -54,7 +54,7 @@ BufferMeterRow meter(int i)
 TEST(EngineWithEmulator, ReadsTheDemoBaseWhole)
 {
     ScriptedPrompts user;
-    Emulator emu({});
+    Emulator emu;
     ASSERT_FALSE(emu.port.isEmpty());
     TAsynComAscii engine;
     engine.setPortName(emu.port);
@@ -107,7 +107,7 @@ TEST(EngineWithEmulator, WrittenMetersReadBackAndTheHundredAndFirstOverflows)
 TEST(EngineWithEmulator, EraseLeavesTheDeviceEmpty)
 {
     ScriptedPrompts user;
-    Emulator emu({});
+    Emulator emu;
     TAsynComAscii engine;
     engine.setPortName(emu.port);
     Outcome erase;
