@@ -200,9 +200,12 @@ TEST_F(MainWindowTest, ActionsCarryTheirTextsAndOnlyConnectedOnesAreEnabled)
         EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(c.shortcut))) << c.name;
     }
     // Features not connected yet: present, disabled.
-    for (const char *n : {"APrint", "Action5", "AReadData", "APArhive", "ASelectDate", "AClearTable", "ACopyDate",
+    for (const char *n : {"APrint", "Action5", "APArhive", "ASelectDate", "ACopyDate",
                           "AShowProfile", "AImportTable", "DataSetInsert1", "DataSetDelete1", "ATransTip"})
         EXPECT_FALSE(enabled(n)) << n;
+    // The device commands come with the window.
+    for (const char *n : {"AReadData", "AWriteBase", "ABaseDelAll", "AClearTable"})
+        EXPECT_TRUE(enabled(n)) << n;
     EXPECT_FALSE(window->action(QStringLiteral("Action3"))->isVisible());
     EXPECT_TRUE(enabled("ASelectTableAll"));
     EXPECT_TRUE(enabled("ARealLengthVector"));
