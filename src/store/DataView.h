@@ -174,6 +174,7 @@ private:
     const Row *rowData(int row) const;
     bool fetchPage(int row) const;
     bool reread(qint64 key);
+    void rememberInserted(qint64 key);
     bool moveCursor(int row, bool bof, bool eof);
     void setState(ViewState state);
     void afterRowsReplaced(bool forceDetails);

@@ -130,6 +130,15 @@ TEST_F(Views, NewKeyIsReadableRightAfterPostAndServesAsParentOfTheNextRow)
     EXPECT_EQ(dm->ADOTip.field(u"PReductRate").typeId(), QMetaType::Double);
     EXPECT_DOUBLE_EQ(dm->ADOTip.field(u"PReductRate").toDouble(), 1250.5);
     EXPECT_EQ(dm->ADOTip.field(u"PUnom").toDouble(), 0.0);
+    // Exactly what reading the row afresh gives, every column, types included.
+    QVariantList held;
+    for (int c = 0; c < dm->ADOTip.columnCount(); ++c) held << dm->ADOTip.field(c);
+    ASSERT_TRUE(dm->ADOTip.requery());
+    ASSERT_TRUE(dm->ADOTip.locate(QStringLiteral("PIndex"), {key}));
+    for (int c = 0; c < dm->ADOTip.columnCount(); ++c) {
+        EXPECT_EQ(dm->ADOTip.field(c), held[c]) << dm->ADOTip.columnName(c).toStdString();
+        EXPECT_EQ(dm->ADOTip.field(c).typeId(), held[c].typeId()) << dm->ADOTip.columnName(c).toStdString();
+    }
 
     const qint64 meter = addIdent("77", "Ленина 1");
     ASSERT_GT(meter, 0);

@@ -1,10 +1,12 @@
 // The device commands of the main window against the emulated instrument on a
 // pseudo-terminal: what lands in the exchange buffer, what goes to the device, the
 // progress window, and the ways an exchange ends.
+#include "AppSettings.h"
 #include "AsynComAscii.h"
 #include "DataView.h"
 #include "EmulatorProcess.h"
 #include "Messages.h"
+#include "Program.h"
 #include "PseudoTerminal.h"
 #include "RecordParser.h"
 #include "RecordTexts.h"
@@ -12,16 +14,19 @@
 #include "ScriptedPrompts.h"
 #include "TDM.h"
 #include "TestEnvironment.h"
+#include "UCom.h"
 #include "UFrame.h"
 #include "UMain.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <functional>
@@ -331,8 +336,10 @@ TEST_F(Exchange, ClosingTheProgressWindowMidReadEndsTheExchangeQuietly)
     ASSERT_TRUE(waitUntil([&] { return frame()->received() > 40; }, 10000));
     EXPECT_EQ(frame()->LSpeedCom->text(), QStringLiteral("300"));
     EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(dm->ADOSinhroResult.controlsDisabled() && dm->ADOSinhroProfile.controlsDisabled());
     frame()->SpeedButton1->click();
     EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(dm->ADOSinhroResult.controlsDisabled() || dm->ADOSinhroProfile.controlsDisabled());
     EXPECT_FALSE(engine().Connected());
     EXPECT_FALSE(engine().ReplyTimerActive());
     runEventsFor(2600);
@@ -370,6 +377,27 @@ TEST_F(Exchange, ClearingTheBufferEmptiesEveryBufferTableAndReportsAFailure)
     EXPECT_EQ(user.shown().front().caption, msg(37));
     EXPECT_TRUE(dm->ADOSinhro.isActive());
     EXPECT_EQ(dm->ADOSinhro.recordCount(), 1);   // reopened, and nothing lost
+}
+
+TEST_F(Exchange, StartAppliesTheRememberedPortAndF3OffersTheDialog)
+{
+    window.reset();
+    qputenv("RT519_EXTRA_PORTS", "/dev/rt519-first:/dev/rt519-second");
+    openAppSettings()->setValue(QStringLiteral("ComNum"), 1);
+    std::unique_ptr<Program> program = Program::start();
+    qunsetenv("RT519_EXTRA_PORTS");
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->mainWindow().AsynComAscii1().PortName(), QStringLiteral("/dev/rt519-second"));
+    QAction *f3 = program->mainWindow().action(QStringLiteral("Action5"));
+    EXPECT_TRUE(f3->isEnabled());
+    EXPECT_EQ(f3->shortcut(), QKeySequence(Qt::Key_F3));
+    bool shown = false;
+    QTimer::singleShot(200, [&] {
+        shown = program->portDialog().isVisible();
+        program->portDialog().reject();
+    });
+    f3->trigger();
+    EXPECT_TRUE(shown);
 }
 
 }  // namespace
