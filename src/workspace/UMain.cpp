@@ -229,6 +229,8 @@ TFMain::TFMain(TDM &dm, QWidget *parent) : QMainWindow(parent), dm_(dm)
 TFMain::~TFMain()
 {
     saveLayout();
+    if (fFrame_)
+        fFrame_->disconnect(this);   // it goes after this window's parts
     if (asynComAscii1_) {
         asynComAscii1_->ResetExchange();
         asynComAscii1_->Close();
