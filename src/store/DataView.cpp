@@ -2,13 +2,13 @@
 
 #include "Connection.h"
 #include "Prompts.h"
+#include "StoredTime.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Statement.h>
@@ -38,17 +38,6 @@ int codePointCount(const QString &text)
 }
 
 // From the date and time as given: no time-zone lookups, which cost more than the post.
-// "YYYY-MM-DD HH:MM:SS", written out by hand: a long intake formats one or two per row.
-QString isoText(const QDateTime &time)
-{
-    const QDate d = time.date();
-    const QTime t = time.time();
-    char text[32];
-    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
-                                t.hour(), t.minute(), t.second());
-    return QString::fromLatin1(text, n);
-}
-
 int nextStatementViewId()
 {
     static int id = 0;
@@ -460,7 +449,7 @@ QDateTime DataView::fieldDateTime(QStringView name) const
     const QVariant v = field(name);
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime();
-    return QDateTime::fromString(v.toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return parseStoredTime(v.toString()).value_or(QDateTime());
 }
 
 std::optional<qint64> DataView::currentKey() const
@@ -670,20 +659,18 @@ std::optional<QVariant> DataView::coerce(int column, const QVariant &value)
     case ColumnKind::DateTime: {
         if (value.typeId() == QMetaType::QDateTime) {
             const QDateTime t = value.toDateTime();
-            return t.isValid() ? std::optional<QVariant>(QVariant(isoText(t))) : refuse();
+            return t.isValid() ? std::optional<QVariant>(QVariant(storedTimeText(t))) : refuse();
         }
         if (value.typeId() == QMetaType::QDate) {
             const QDate d = value.toDate();
-            return d.isValid() ? std::optional<QVariant>(QVariant(isoText(d.startOfDay()))) : refuse();
+            return d.isValid() ? std::optional<QVariant>(QVariant(storedTimeText(QDateTime(d, QTime(0, 0), Qt::UTC)))) : refuse();
         }
         if (!isText)
             return refuse();
         if (text.isEmpty())
             return QVariant();
-        QDateTime t = QDateTime::fromString(text, Qt::ISODate);
-        if (!t.isValid())
-            t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        return t.isValid() ? std::optional<QVariant>(QVariant(isoText(t))) : refuse();
+        const std::optional<QDateTime> t = parseStoredTime(text);
+        return t ? std::optional<QVariant>(QVariant(storedTimeText(*t))) : refuse();
     }
     case ColumnKind::Blob:
         return QVariant(value.toByteArray());

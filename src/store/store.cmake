@@ -18,6 +18,8 @@ target_sources(rt519core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DataViewModel.h
   ${CMAKE_CURRENT_LIST_DIR}/Schema.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Schema.h
+  ${CMAKE_CURRENT_LIST_DIR}/StoredTime.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StoredTime.h
   ${CMAKE_CURRENT_LIST_DIR}/TDM.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TDM.h
   ${CMAKE_CURRENT_LIST_DIR}/UTools.cpp

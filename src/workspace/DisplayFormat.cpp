@@ -1,7 +1,8 @@
 #include "DisplayFormat.h"
 
-#include <QRegularExpression>
+#include "StoredTime.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace DisplayFormat {
@@ -116,16 +117,7 @@ QDateTime parseStored(const QVariant &value)
 {
     if (value.metaType().id() == QMetaType::QDateTime)
         return value.toDateTime();
-    const QString text = value.toString().trimmed();
-    QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid())
-        dt = QDateTime::fromString(text, Qt::ISODate);
-    if (!dt.isValid()) {
-        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (date.isValid())
-            dt = QDateTime(date, QTime(0, 0));
-    }
-    return dt;
+    return parseStoredTime(value.toString()).value_or(QDateTime());
 }
 
 bool isDatePattern(const QString &pattern)

@@ -152,7 +152,19 @@ TEST_F(Views, NewKeyIsReadableRightAfterPostAndServesAsParentOfTheNextRow)
     dm->ADOResult.setField(u"PDateMeasure", QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
     ASSERT_TRUE(dm->ADOResult.post());
     EXPECT_EQ(dm->ADOResult.field(u"PDateMeasure").toString(), QStringLiteral("2024-03-05 14:07:09"));
-    EXPECT_EQ(dm->ADOResult.fieldDateTime(u"PDateMeasure"), QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    EXPECT_EQ(dm->ADOResult.fieldDateTime(u"PDateMeasure"), QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC));
+
+    // A wall-clock time that the local clock skips (daylight saving) is kept as given.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    ASSERT_TRUE(dm->ADOResult.edit());
+    EXPECT_TRUE(dm->ADOResult.setField(u"PDateMeasure", QStringLiteral("2024-03-31 02:30:00")));
+    ASSERT_TRUE(dm->ADOResult.post());
+    EXPECT_EQ(dm->ADOResult.field(u"PDateMeasure").toString(), QStringLiteral("2024-03-31 02:30:00"));
+    EXPECT_EQ(dm->ADOResult.fieldDateTime(u"PDateMeasure").time(), QTime(2, 30));
+    zone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    tzset();
 }
 
 TEST_F(Views, ValuesTheColumnCannotHoldAreRefusedAtSetField)

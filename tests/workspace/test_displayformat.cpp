@@ -1,6 +1,7 @@
 #include "DisplayFormat.h"
 
 #include <gtest/gtest.h>
+#include <ctime>
 
 using namespace DisplayFormat;
 
@@ -65,4 +66,24 @@ TEST(DisplayFormat, CodesShowTheirTexts)
     EXPECT_EQ(code(QVariant(qlonglong(1)), codes), QStringLiteral("3Ф3П"));
     EXPECT_EQ(code(QVariant(qlonglong(7)), codes), QStringLiteral("7"));
     EXPECT_EQ(code(QVariant(), codes), QString());
+}
+
+TEST(DisplayFormat, StoredTimesShowAsStoredWhateverTheLocalClockDoes)
+{
+    // The device's clock knows no daylight saving: 02:30 on the night the local clock
+    // skips from 02:00 to 03:00 is a time like any other.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const QString pattern = QStringLiteral("dd.mm.yyyy, hh:mm:ss");
+    EXPECT_EQ(cell(QStringLiteral("2024-03-31 02:30:00"), pattern), QStringLiteral("31.03.2024, 02:30:00"));
+    EXPECT_EQ(cell(QStringLiteral("2024-10-27 02:30:00"), pattern), QStringLiteral("27.10.2024, 02:30:00"));
+    EXPECT_EQ(cell(QStringLiteral("2024-03-31T02:30:00"), pattern), QStringLiteral("31.03.2024, 02:30:00"));
+    EXPECT_EQ(cell(QStringLiteral("2024-03-31"), pattern), QStringLiteral("31.03.2024, 00:00:00"));
+    EXPECT_EQ(cell(QStringLiteral("2024-02-30 10:00:00"), pattern), QString());
+    if (zone.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
 }
