@@ -160,6 +160,7 @@ private:
     void AsynComAscii1ReadIdent(const QString &XXX, QChar Z, const QString &Ident);
     void AsynComAscii1ReadBase(const QString &Data);
     void AsynComAscii1WriteBase();
+    QList<DataView *> suspendedDuringExchange() const;
     void onExchangeWindowShown();
     void onExchangeWindowClosed();
     void finishIntake(bool cancelled);

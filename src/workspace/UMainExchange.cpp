@@ -175,14 +175,20 @@ void TFMain::ShowExchangeWindow()
     fFrame_->raise();
 }
 
+QList<DataView *> TFMain::suspendedDuringExchange() const
+{
+    return {&dm_.ADOSinhroResult, &dm_.ADOSDataProfile, &dm_.ADOSinhroProfile};
+}
+
 void TFMain::onExchangeWindowShown()
 {
-    // Intake must not redraw the result and slice grids row by row.
+    // Intake must not redraw the result, day and slice grids row by row: a long read
+    // would spend most of its time repainting the buffer pane.
     if (gridsSuspended_)
         return;
     gridsSuspended_ = true;
-    dm_.ADOSinhroResult.disableControls();
-    dm_.ADOSinhroProfile.disableControls();
+    for (DataView *view : suspendedDuringExchange())
+        view->disableControls();
 }
 
 void TFMain::onExchangeWindowClosed()
@@ -195,8 +201,8 @@ void TFMain::onExchangeWindowClosed()
     asynComAscii1_->Close();
     if (gridsSuspended_) {
         gridsSuspended_ = false;
-        dm_.ADOSinhroResult.enableControls();
-        dm_.ADOSinhroProfile.enableControls();
+        for (DataView *view : suspendedDuringExchange())
+            view->enableControls();
     }
     finishIntake(cancelled);
     updateBufferCount();

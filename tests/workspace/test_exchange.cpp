@@ -336,10 +336,12 @@ TEST_F(Exchange, ClosingTheProgressWindowMidReadEndsTheExchangeQuietly)
     ASSERT_TRUE(waitUntil([&] { return frame()->received() > 40; }, 10000));
     EXPECT_EQ(frame()->LSpeedCom->text(), QStringLiteral("300"));
     EXPECT_FALSE(window->isEnabled());
-    EXPECT_TRUE(dm->ADOSinhroResult.controlsDisabled() && dm->ADOSinhroProfile.controlsDisabled());
+    EXPECT_TRUE(dm->ADOSinhroResult.controlsDisabled() && dm->ADOSDataProfile.controlsDisabled() &&
+                dm->ADOSinhroProfile.controlsDisabled());
     frame()->SpeedButton1->click();
     EXPECT_TRUE(window->isEnabled());
-    EXPECT_FALSE(dm->ADOSinhroResult.controlsDisabled() || dm->ADOSinhroProfile.controlsDisabled());
+    EXPECT_FALSE(dm->ADOSinhroResult.controlsDisabled() || dm->ADOSDataProfile.controlsDisabled() ||
+                 dm->ADOSinhroProfile.controlsDisabled());
     EXPECT_FALSE(engine().Connected());
     EXPECT_FALSE(engine().ReplyTimerActive());
     runEventsFor(2600);
