@@ -257,6 +257,23 @@ TEST_F(Exchange, WrittenMetersGoInTheGridsOrderAndReadBackTheSame)
     EXPECT_DOUBLE_EQ(meters[0].value("PReductRate").toDouble(), 1030.0);
 }
 
+TEST_F(Exchange, FullDeviceTakesTheFirstHundredAndTheWriteEndsWithItsMessage)
+{
+    QStringList numbers;
+    for (int i = 1; i <= 101; ++i) numbers << QString::number(i);
+    fillBufferWithMeters(numbers);
+    startEmulator({QStringLiteral("--empty"), QStringLiteral("--rate-char"), QStringLiteral("9")});
+    ASSERT_TRUE(run(&TFMain::writeDevice));
+    ASSERT_TRUE(waitUntil([&] { return !user.shown().isEmpty(); }, 3000));
+    EXPECT_EQ(user.shown().front().text, TAsynComAscii::errorText(eOverflow));
+    EXPECT_FALSE(engine().Connected());
+    EXPECT_EQ(dm->ADOSinhro.recordCount(), 101);   // the buffer keeps every row
+
+    user.clear();
+    ASSERT_TRUE(run(&TFMain::readDevice));
+    EXPECT_EQ(bufferNumbers(), numbers.mid(0, 100));
+}
+
 TEST_F(Exchange, CommandsThatStopBeforeTheExchangeLeaveBufferAndPortAlone)
 {
     struct Case {
