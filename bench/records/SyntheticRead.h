@@ -2,8 +2,12 @@
 // A synthetic read of 100 meters, 1,000 results and 300,000 profile slices, cut the way
 // the engine delivers it: fixed-size blocks joined until the text holds a closing name.
 #include "RecordTexts.h"
+#include "Schema.h"
+#include "TDM.h"
 
+#include <QDir>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <utility>
 
 namespace syntheticread {
@@ -33,6 +37,16 @@ inline QStringList deliveries()
     }
     if (!pending.isEmpty()) texts << pending;
     return texts;
+}
+
+// Makes an empty database in `folder` and makes the folder the working directory, where
+// TDM opens its file.
+inline void enterFreshDatabase(const QTemporaryDir &folder)
+{
+    QString error;
+    if (!Schema::createDatabase(QDir(folder.path()).filePath(TDM::databaseFileName()), &error))
+        qFatal("%s", qPrintable(error));
+    QDir::setCurrent(folder.path());
 }
 
 }  // namespace syntheticread

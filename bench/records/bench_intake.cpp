@@ -3,7 +3,6 @@
 // event loop given its turn before every delivery as during a real read.
 //   ./build/bench/records/bench_intake [runs]
 #include "BufferIntake.h"
-#include "Schema.h"
 #include "SyntheticRead.h"
 #include "TDM.h"
 
@@ -18,15 +17,12 @@ namespace {
 double runOnce(const QStringList &texts, int *rows)
 {
     QTemporaryDir folder;
-    QString error;
-    if (!Schema::createDatabase(QDir(folder.path()).filePath(TDM::databaseFileName()), &error))
-        qFatal("%s", qPrintable(error));
-    QDir::setCurrent(folder.path());
+    syntheticread::enterFreshDatabase(folder);
     TDM dm;
     if (!dm.open())
         qFatal("cannot open the database");
-    dm.ADOSinhroResult.disableControls();   // as while the progress window is shown
-    dm.ADOSinhroProfile.disableControls();
+    for (DataView *view : {&dm.ADOSinhroResult, &dm.ADOSDataProfile, &dm.ADOSinhroProfile})
+        view->disableControls();   // as while the progress window is shown
     QElapsedTimer timer;
     timer.start();
     BufferIntake intake(dm);
@@ -39,8 +35,8 @@ double runOnce(const QStringList &texts, int *rows)
         qFatal("the synthetic read was not taken over completely");
     const double seconds = timer.nsecsElapsed() / 1e9;
     *rows = intake.storedRows();
-    dm.ADOSinhroResult.enableControls();
-    dm.ADOSinhroProfile.enableControls();
+    for (DataView *view : {&dm.ADOSinhroResult, &dm.ADOSDataProfile, &dm.ADOSinhroProfile})
+        view->enableControls();
     dm.close();
     QDir::setCurrent(QDir::rootPath());
     return seconds;

@@ -3,7 +3,6 @@
 // event loop given its turn after every delivery.
 //   QT_QPA_PLATFORM=offscreen ./build/bench/records/bench_intake_window
 #include "BufferIntake.h"
-#include "Schema.h"
 #include "SyntheticRead.h"
 #include "TDM.h"
 #include "UFrame.h"
@@ -20,10 +19,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList texts = syntheticread::deliveries();
     QTemporaryDir folder;
-    QString error;
-    if (!Schema::createDatabase(QDir(folder.path()).filePath(TDM::databaseFileName()), &error))
-        qFatal("%s", qPrintable(error));
-    QDir::setCurrent(folder.path());
+    syntheticread::enterFreshDatabase(folder);
     TDM dm;
     if (!dm.open())
         qFatal("cannot open the database");

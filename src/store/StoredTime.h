@@ -8,5 +8,5 @@
 
 // "YYYY-MM-DD HH:MM:SS", also "YYYY-MM-DDTHH:MM:SS" and a date alone (midnight).
 std::optional<QDateTime> parseStoredTime(QStringView text);
-// The stored form of a date and time (as the clock reads it, whatever its time spec).
+// The stored form of a date and time (as its clock reads, whatever its time zone).
 QString storedTimeText(const QDateTime &time);

@@ -966,6 +966,8 @@ void TFMain::onNavigator(const QString &name)
 
 void TFMain::updateNavigator()
 {
+    if (!isEnabled())
+        return;   // an exchange runs; brought up to date when the window is enabled again
     DataView *view = navigatorGrid_ ? navigatorGrid_->dataView() : nullptr;
     const bool active = view && view->isActive();
     const int row = active ? view->currentRow() : -1;

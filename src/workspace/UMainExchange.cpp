@@ -206,6 +206,7 @@ void TFMain::onExchangeWindowClosed()
     }
     finishIntake(cancelled);
     updateBufferCount();
+    updateNavigator();
 }
 
 void TFMain::finishIntake(bool cancelled)
