@@ -37,7 +37,6 @@ int codePointCount(const QString &text)
     return n;
 }
 
-// From the date and time as given: no time-zone lookups, which cost more than the post.
 int nextStatementViewId()
 {
     static int id = 0;
@@ -346,12 +345,18 @@ DataView::Row DataView::readRow(SQLite::Statement &statement) const
     return row;
 }
 
+// Keeps the cache within its limit, whatever fills it (pages, re-reads, posts).
+void DataView::makeRoomInCache() const
+{
+    if (cache_.size() >= kCacheLimit)
+        cache_.clear();
+}
+
 bool DataView::fetchPage(int row) const
 {
     if (!pageStatement_)
         return false;
-    if (cache_.size() >= kCacheLimit)
-        cache_.clear();
+    makeRoomInCache();
     const int start = row - row % kPageSize;
     const int end = std::min<int>(start + kPageSize, int(keys_.size()));
     try {
@@ -391,8 +396,7 @@ bool DataView::reread(qint64 key)
 {
     try {
         rowStatement_->bind(1, static_cast<int64_t>(key));
-        if (cache_.size() >= kCacheLimit)   // a long run of posts must not grow it
-            cache_.clear();
+        makeRoomInCache();
         if (rowStatement_->executeStep())
             cache_.insert(key, readRow(*rowStatement_));
         else
@@ -412,8 +416,7 @@ bool DataView::reread(qint64 key)
 // appended row on long intakes.
 void DataView::rememberInserted(qint64 key)
 {
-    if (cache_.size() >= kCacheLimit)
-        cache_.clear();
+    makeRoomInCache();
     Row row = buffer_;
     if (keyIndex_ >= 0)
         row[keyIndex_] = QVariant(qlonglong(key));
@@ -663,7 +666,8 @@ std::optional<QVariant> DataView::coerce(int column, const QVariant &value)
         }
         if (value.typeId() == QMetaType::QDate) {
             const QDate d = value.toDate();
-            return d.isValid() ? std::optional<QVariant>(QVariant(storedTimeText(QDateTime(d, QTime(0, 0), Qt::UTC)))) : refuse();
+            const QDateTime midnight(d, QTime(0, 0), Qt::UTC);
+            return d.isValid() ? std::optional<QVariant>(QVariant(storedTimeText(midnight))) : refuse();
         }
         if (!isText)
             return refuse();

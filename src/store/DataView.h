@@ -172,6 +172,7 @@ private:
     std::optional<qint64> masterKey() const;
     Row readRow(SQLite::Statement &statement) const;
     const Row *rowData(int row) const;
+    void makeRoomInCache() const;
     bool fetchPage(int row) const;
     bool reread(qint64 key);
     void rememberInserted(qint64 key);

@@ -171,7 +171,6 @@ private:
     std::unique_ptr<TAsynComAscii> asynComAscii1_;
     std::unique_ptr<TFFrame> fFrame_;   // a window of its own: usable while this one is disabled
     std::unique_ptr<BufferIntake> intake_;   // during a read
-    bool gridsSuspended_ = false;
     struct {
         QString maker, text;
         QChar rate;

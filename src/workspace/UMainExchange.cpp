@@ -183,10 +183,8 @@ QList<DataView *> TFMain::suspendedDuringExchange() const
 void TFMain::onExchangeWindowShown()
 {
     // Intake must not redraw the result, day and slice grids row by row: a long read
-    // would spend most of its time repainting the buffer pane.
-    if (gridsSuspended_)
-        return;
-    gridsSuspended_ = true;
+    // would spend most of its time repainting the buffer pane. The window's shown()
+    // and closed() come in pairs, so suspending and resuming stay balanced.
     for (DataView *view : suspendedDuringExchange())
         view->disableControls();
 }
@@ -199,11 +197,8 @@ void TFMain::onExchangeWindowClosed()
     if (cancelled)
         asynComAscii1_->ResetExchange();
     asynComAscii1_->Close();
-    if (gridsSuspended_) {
-        gridsSuspended_ = false;
-        for (DataView *view : suspendedDuringExchange())
-            view->enableControls();
-    }
+    for (DataView *view : suspendedDuringExchange())
+        view->enableControls();
     finishIntake(cancelled);
     updateBufferCount();
     updateNavigator();
@@ -230,8 +225,7 @@ void TFMain::AsynComAscii1BeginFrame()
 
 void TFMain::AsynComAscii1EndFrame()
 {
-    fFrame_->close();
-    updateBufferCount();
+    fFrame_->close();   // its close brings the buffer count up to date
 }
 
 void TFMain::AsynComAscii1SetError(TTransError)
